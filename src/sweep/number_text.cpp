@@ -3,7 +3,9 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
+#include <limits>
+#include <system_error>
 
 #include "sweep/app_error.h"
 
@@ -12,8 +14,19 @@ namespace number_text {
 namespace {
 
 constexpr int kSignificantDigits = 15;
+// Decimal exponents beyond these give infinity or zero in a double whatever the digits.
+constexpr std::int64_t kOverflowExponent = 309;
+constexpr std::int64_t kUnderflowExponent = -325;
+// Exponent digits are summed up to this bound; any text a computer can hold stays far inside it.
+constexpr std::int64_t kExponentBound = std::int64_t{1} << 50;
 
-std::string NotValid(const std::string& text) { return "'" + text + "' is not a valid floating point value"; }
+std::string IntegerText(std::int64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -21,22 +34,26 @@ std::string FormatGeneral(double value, char separator) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
+
+  // Scientific form rounded to 15 significant digits: [-]d.dddddddddddddde(+|-)xx
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
                                     kSignificantDigits - 1);
   const std::string scientific(buffer, result.ptr);
   const bool negative = scientific[0] == '-';
-  const std::size_t mantissaStart = negative ? 1 : 0;
   const std::size_t ePos = scientific.find('e');
   std::string digits;
-  for (std::size_t i = mantissaStart; i < ePos; ++i)
+  for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
     if (scientific[i] != '.') digits += scientific[i];
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  const int exponent = std::atoi(scientific.c_str() + ePos + 1);
-  const int e = exponent + 1;  // digits before the decimal separator
+  std::size_t expStart = ePos + 1;
+  if (scientific[expStart] == '+') ++expStart;
+  int exponent = 0;
+  std::from_chars(scientific.data() + expStart, scientific.data() + scientific.size(), exponent);
+  const int e = exponent + 1;  // digits before the decimal separator; zero or negative below 1
 
   std::string text = negative ? "-" : "";
-  if (e >= -3 && e <= 15) {
+  if (e >= -3 && e <= kSignificantDigits) {
     if (e <= 0) {
       text += '0';
       text += separator;
@@ -60,7 +77,7 @@ std::string FormatGeneral(double value, char separator) {
       text += digits.substr(1);
     }
     text += 'E';
-    text += std::to_string(exponent);
+    text += IntegerText(exponent);
   }
   return text;
 }
@@ -72,28 +89,32 @@ struct Parsed {
   bool overflow = false;        // a number, but beyond the range of a double
 };
 
+// Only the space character counts as a space: a tab or any other blank makes the text invalid.
 Parsed Parse(const std::string& text, char separator) {
   std::size_t i = 0;
   const std::size_t n = text.size();
   while (i < n && text[i] == ' ') ++i;
   bool negative = false;
   if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  std::string intDigits, fracDigits;
-  while (i < n && text[i] >= '0' && text[i] <= '9') intDigits += text[i++];
+  const std::size_t intStart = i;
+  while (i < n && IsDigit(text[i])) ++i;
+  const std::size_t intEnd = i;
   bool hasSeparator = false;
+  std::size_t fracStart = i, fracEnd = i;
   if (i < n && text[i] == separator) {
     hasSeparator = true;
-    ++i;
-    while (i < n && text[i] >= '0' && text[i] <= '9') fracDigits += text[i++];
+    fracStart = ++i;
+    while (i < n && IsDigit(text[i])) ++i;
+    fracEnd = i;
   }
-  if (intDigits.empty() && fracDigits.empty() && !hasSeparator) return {};
-  long long exponent = 0;
+  if (intEnd == intStart && fracEnd == fracStart && !hasSeparator) return {};
+  std::int64_t exponent = 0;
   if (i < n && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     bool expNegative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
-    while (i < n && text[i] >= '0' && text[i] <= '9') {
-      if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
+    while (i < n && IsDigit(text[i])) {
+      if (exponent < kExponentBound) exponent = exponent * 10 + (text[i] - '0');
       ++i;
     }
     if (expNegative) exponent = -exponent;
@@ -101,22 +122,25 @@ Parsed Parse(const std::string& text, char separator) {
   while (i < n && text[i] == ' ') ++i;
   if (i != n) return {};
 
-  std::string digits = intDigits + fracDigits;
+  const double zero = negative ? -0.0 : 0.0;
+  std::string digits = text.substr(intStart, intEnd - intStart) + text.substr(fracStart, fracEnd - fracStart);
   const std::size_t firstNonZero = digits.find_first_not_of('0');
-  if (firstNonZero == std::string::npos) return {negative ? -0.0 : 0.0};
-  // Decimal exponent of the leading digit decides overflow (beyond a double) against underflow (reads as zero).
-  const long long magnitude = static_cast<long long>(intDigits.size()) - static_cast<long long>(firstNonZero) - 1 + exponent;
-  if (magnitude > 400) return {std::nullopt, true};
-  if (magnitude < -400) return {negative ? -0.0 : 0.0};
+  if (firstNonZero == std::string::npos) return {zero};
+  digits.erase(0, firstNonZero);
+  // The value is 0.<digits> * 10^scale; scale - 1 is the decimal exponent of its leading digit.
+  const std::int64_t scale = static_cast<std::int64_t>(intEnd - intStart) - static_cast<std::int64_t>(firstNonZero) +
+                             exponent;
+  if (scale > kOverflowExponent + 1) return {std::nullopt, true};
+  if (scale < kUnderflowExponent) return {zero};
 
-  std::string normal = (digits.empty() ? "0" : digits) + "e" +
-                       std::to_string(exponent - static_cast<long long>(fracDigits.size()));
+  const std::string normal = digits + "e" + IntegerText(scale - static_cast<std::int64_t>(digits.size()));
   double value = 0;
   const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
-    if (magnitude > 0) return {std::nullopt, true};
-    value = 0;
+    if (scale > 0) return {std::nullopt, true};
+    return {zero};
   }
+  if (std::isinf(value)) return {std::nullopt, true};
   return {negative ? -value : value};
 }
 
@@ -127,7 +151,7 @@ std::optional<double> TryParseFloat(const std::string& text, char separator) { r
 double ParseFloat(const std::string& text, char separator) {
   const Parsed parsed = Parse(text, separator);
   if (parsed.overflow) throw AppError("Floating point overflow");
-  if (!parsed.value) throw AppError(NotValid(text));
+  if (!parsed.value) throw AppError("'" + text + "' is not a valid floating point value");
   return *parsed.value;
 }
 
