@@ -175,6 +175,21 @@ TEST(MeasurementSave, AsksBeforeOverwritingAndLeavesExactlyTheNewRecords) {
   EXPECT_EQ(f.folder.Names(), (std::set<std::string>{"longer.dbf"}));
 }
 
+TEST(MeasurementSave, ReplacingAFileKeepsItsPermissionsAndSavesThroughALink) {
+  namespace fs = std::filesystem;
+  Fixture f;
+  const std::string real = f.folder.File("real.dbf");
+  WriteBytes(real, Bytes(300, 'x'));
+  fs::permissions(real, fs::perms(0640));
+  fs::create_symlink(real, f.folder.File("link.dbf"));
+  MeasuredSweep(f.state, 10.695, 10.705, 0.1);
+  f.Save("link.dbf");
+  EXPECT_EQ(ReadBytes(real), WriteMeasurement(std::vector<MeasuredPoint>{{10695, -120}, {10705, -119}}));
+  EXPECT_TRUE(fs::is_symlink(f.folder.File("link.dbf")));
+  EXPECT_EQ(fs::status(real).permissions(), fs::perms(0640));
+  EXPECT_EQ(f.folder.Names(), (std::set<std::string>{"link.dbf", "real.dbf"}));
+}
+
 TEST(MeasurementSave, NoAndCancelLeaveTheFileAndEverythingElseUntouched) {
   for (const bool cancel : {false, true}) {
     Fixture f;
