@@ -1,7 +1,7 @@
 // Console rendering of the window operations: one line per point, messages as the boxes would show them.
 #include "app/console_view.h"
 
-#include "sweep/number_text.h"
+#include "ui/apply_range.h"
 #include "sweep/point_text.h"
 
 ConsoleView::ConsoleView(RangeSettings& range, std::FILE* out, std::FILE* err) : range_(range), out_(out), err_(err) {}
@@ -44,11 +44,8 @@ void ConsoleView::AddPoint(double frequency, double level) {
 }
 
 void ConsoleView::ApplyRange() {
-  range_.Fmin = number_text::ParseFloat(FieldText(EditField::edFmin), DecimalSeparator());
-  range_.Fmax = number_text::ParseFloat(FieldText(EditField::edFmax), DecimalSeparator());
-  range_.Fstep = number_text::ParseFloat(FieldText(EditField::edFstep), DecimalSeparator());
-  range_.MinDb = number_text::ParseFloat(FieldText(EditField::edMindb), DecimalSeparator());
-  range_.MaxDb = number_text::ParseFloat(FieldText(EditField::edMaxdb), DecimalSeparator());
+  // The window's rules, axes included, so a range or file the window refuses is refused here too.
+  ::ApplyRange(*this, range_, chart_);
   if (printLoaded_) {
     std::fprintf(out_, "fmin=%s\nfmax=%s\n", FieldText(EditField::edFmin).c_str(),
                  FieldText(EditField::edFmax).c_str());

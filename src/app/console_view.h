@@ -9,6 +9,7 @@
 
 #include "sweep/range_settings.h"
 #include "sweep/sweep_view.h"
+#include "ui/chart_model.h"
 
 class ConsoleView : public SweepView {
  public:
@@ -44,6 +45,7 @@ class ConsoleView : public SweepView {
 
  private:
   RangeSettings& range_;
+  ChartModel chart_;
   std::FILE* out_;
   std::FILE* err_;
   std::map<EditField, std::string> fields_;

@@ -84,7 +84,7 @@ int Run(const Options& options) {
   view.SetFieldText(EditField::edMindb, number_text::FormatGeneral(stored.Range.MinDb, '.'));
   view.SetFieldText(EditField::edMaxdb, number_text::FormatGeneral(stored.Range.MaxDb, '.'));
 
-  MeasurementCommands files(range, state, view);
+  MeasurementCommands files(state, view);
   if (options.Has("--load")) {
     view.ChooseFileResult(options.Get("--load"));
     view.PrintLoadedPoints(true);
@@ -94,7 +94,7 @@ int Run(const Options& options) {
 
   const int sweeps = options.Has("--sweeps") ? PositiveInteger(options.Get("--sweeps"), "--sweeps") : 1;
   const int timeoutMs = options.Has("--timeout") ? PositiveInteger(options.Get("--timeout"), "--timeout")
-                                                 : kReadTimeoutMs;
+                                                 : InstrumentLink::kReadTimeoutMs;
   QtSerialPort port;
   InstrumentLink link(port, state, view, timeoutMs);
   link.PortName = options.Has("--port") ? options.Get("--port") : stored.PortName;

@@ -77,10 +77,10 @@ void MeasurementCommands::btnLoadClick() {
 
 // The file's points become the last sweep: a Save writes them back, and a sweep still finishing ends at once.
 void MeasurementCommands::Store(const MeasurementSlots& file) {
-  const std::size_t stored = std::min(file.slots.size(), static_cast<std::size_t>(kLevelTableSize));
+  const std::size_t stored = std::min(file.points.size(), static_cast<std::size_t>(kLevelTableSize));
   for (std::size_t i = 0; i < stored; ++i) {
-    state_.KhzTable[i] = file.slots[i].khz;
-    state_.LevelTable[i] = file.slots[i].level;
+    state_.KhzTable[i] = file.points[i].khz;
+    state_.LevelTable[i] = file.points[i].level;
   }
   state_.PointCount = file.recordCount - 1;
   state_.SweepAbandoned = true;
@@ -88,18 +88,18 @@ void MeasurementCommands::Store(const MeasurementSlots& file) {
 
 // A file with no readable slot (a count of 1 and no record) leaves the range fields' texts as they are.
 void MeasurementCommands::Show(const MeasurementSlots& file) {
-  if (!file.slots.empty()) {
+  if (!file.points.empty()) {
     const char separator = view_.DecimalSeparator();
     const auto text = [separator](const MeasuredPoint& slot) {
       return number_text::FormatGeneral(numeric_rules::MegahertzFromKhz(slot.khz), separator);
     };
-    view_.SetFieldText(EditField::edFmin, text(file.slots.front()));
-    view_.SetFieldText(EditField::edFmax, text(file.slots.back()));
+    view_.SetFieldText(EditField::edFmin, text(file.points.front()));
+    view_.SetFieldText(EditField::edFmax, text(file.points.back()));
   }
   view_.ApplyRange();
   // The last slot only names the end of the range: C slots draw C - 1 points.
-  for (std::size_t i = 0; i + 1 < file.slots.size(); ++i) {
-    state_.CurrentLevel = file.slots[i].level;
-    view_.AddPoint(numeric_rules::MegahertzFromKhz(file.slots[i].khz), state_.CurrentLevel);
+  for (std::size_t i = 0; i + 1 < file.points.size(); ++i) {
+    state_.CurrentLevel = file.points[i].level;
+    view_.AddPoint(numeric_rules::MegahertzFromKhz(file.points[i].khz), state_.CurrentLevel);
   }
 }

@@ -128,7 +128,7 @@ MeasurementSlots ReadMeasurement(std::span<const std::uint8_t> bytes) {
       if (result.recordCount > 1) result.problem = ReadProblem::NoFirstPoint;
       return result;
     }
-    result.slots.push_back(slot);
+    result.points.push_back(slot);
   }
   return result;
 }

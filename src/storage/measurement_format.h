@@ -42,7 +42,7 @@ struct MeasurementSlots {
   ReadProblem problem = ReadProblem::None;
   std::int32_t recordCount = 0;  // C from bytes 4 to 7, each taken as a signed byte
   // One entry per slot (C of them). Empty when refused, and for C = 1 when that slot has nothing readable.
-  std::vector<MeasuredPoint> slots;
+  std::vector<MeasuredPoint> points;
 };
 
 // Reads slot after slot through one record buffer: a slot past the last complete record repeats the record before

@@ -76,7 +76,7 @@ TForm1::TForm1(const FormConfig& config, QWidget* parent)
       config_(config),
       link_(port_, state_, *this, config.readTimeoutMs),
       run_(range_, state_, link_, *this),
-      files_(range_, state_, *this) {
+      files_(state_, *this) {
   setObjectName("Form1");
   separator_ = SystemDecimalSeparator();
   BuildComponents();
@@ -235,7 +235,7 @@ void TForm1::ReadStoredSettings() {
   SetStatusText(0, "");
   SetStatusText(1, link_.PortName);
   OpenSerialPort();
-  const QString folder = QString::fromStdString(MeasurementFolderForDialogs(measurementFolder_));
+  const QString folder = MeasurementDialogFolder(measurementFolder_);
   SaveDialog1->setDirectory(folder);
   OpenDialog1->setDirectory(folder);
   ApplyRangeAtStartUp(*this, range_, chart_);
@@ -247,7 +247,7 @@ void TForm1::ShutDown() {
   if (shutDown_) return;
   shutDown_ = true;
   RunHandler([this] {
-    WriteSettings(config_.settingsPath, measurementFolder_, edJmeno->text().toStdString(), link_.PortName, range_,
+    WriteSettings(config_.settingsPath, {measurementFolder_, edJmeno->text().toStdString(), link_.PortName, range_},
                   separator_);
   });
   link_.ClosePort();
@@ -360,7 +360,7 @@ void TForm1::COM21Click() { link_.COM21Click(); }
 void TForm1::OpenSerialPort() { link_.OpenSerialPort(); }
 
 void TForm1::edJmenoChange() {
-  chart_.SetTitleForName(edJmeno->text().toStdString());
+  chart_.SetTitleFromName(edJmeno->text().toStdString());
   Chart1->Refresh();
 }
 

@@ -31,7 +31,7 @@ class TAboutForm;
 // What differs between the program and its tests: where the settings live, how long a read waits, the printer.
 struct FormConfig {
   std::string settingsPath;
-  int readTimeoutMs = kReadTimeoutMs;
+  int readTimeoutMs = InstrumentLink::kReadTimeoutMs;
   PrinterFactory* printers = nullptr;  // the system's printers when null
 };
 

@@ -116,7 +116,7 @@ struct ReaderCase {
   Bytes bytes;
   ReadProblem problem;
   std::int32_t recordCount;
-  std::vector<MeasuredPoint> slots;
+  std::vector<MeasuredPoint> points;
 };
 
 void PrintTo(const ReaderCase& row, std::ostream* out) { *out << row.name; }
@@ -127,7 +127,7 @@ TEST_P(MeasurementReader, ReadsSlotsAsTheEarlierReaderDidWithoutReadingPastTheBy
   const auto result = ReadMeasurement(GetParam().bytes);
   EXPECT_EQ(result.problem, GetParam().problem);
   EXPECT_EQ(result.recordCount, GetParam().recordCount);
-  EXPECT_EQ(result.slots, GetParam().slots);
+  EXPECT_EQ(result.points, GetParam().points);
 }
 
 const std::string kFirst = Record("10695", "-45");
@@ -228,7 +228,7 @@ TEST(MeasurementReader, AFullSweepLoadsBackWhole) {
   const auto points = Points(20000);
   const auto result = ReadMeasurement(WriteMeasurement(points));
   ASSERT_EQ(result.problem, ReadProblem::None);
-  ASSERT_EQ(result.slots.size(), 20001u);
-  EXPECT_TRUE(std::equal(points.begin(), points.end(), result.slots.begin()));
-  EXPECT_EQ(result.slots.back(), points.back());
+  ASSERT_EQ(result.points.size(), 20001u);
+  EXPECT_TRUE(std::equal(points.begin(), points.end(), result.points.begin()));
+  EXPECT_EQ(result.points.back(), points.back());
 }
