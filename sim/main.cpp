@@ -3,9 +3,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <memory>

@@ -1,7 +1,9 @@
 // Command-line parsing of quenrik-sim; numbers are read independent of the locale.
 #include "sim_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 
 namespace sim {
@@ -35,6 +37,9 @@ std::optional<FaultKind> ParseFault(const std::string& name) {
   return std::nullopt;
 }
 
+constexpr const char* kValueOptions[] = {"--model",  "--level",       "--noise",    "--seed", "--baud",
+                                          "--fault",  "--fault-after", "--delay-ms", "--log",  "--link"};
+
 ParsedOptions Fail(const std::string& error) { return {std::nullopt, error}; }
 
 }  // namespace
@@ -48,7 +53,10 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
       options.help = true;
       continue;
     }
-    if (i + 1 == args.size()) return Fail(name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name);
+    if (std::find(std::begin(kValueOptions), std::end(kValueOptions), name) == std::end(kValueOptions)) {
+      return Fail("unknown option " + name);
+    }
+    if (i + 1 == args.size()) return Fail(name + " needs a value");
     const std::string& value = args[++i];
     const auto bad = [&] { return Fail("bad value for " + name + ": " + value); };
     if (name == "--model") {
@@ -84,10 +92,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
       options.fault.delayMs = *delay;
     } else if (name == "--log") {
       options.logPath = value;
-    } else if (name == "--link") {
+    } else {  // --link, the last of kValueOptions
       options.linkPath = value;
-    } else {
-      return Fail("unknown option " + name);
     }
   }
   // The filter's measurement shows a little noise unless told otherwise; a flat line stays exact.
@@ -105,7 +111,11 @@ const char* SimUsage() {
          "  --baud N                    pace the replies as a 7E1 line of N baud (default: unpaced)\n"
          "  --log FILE                  write the nine characters of every received frame, one per line\n"
          "  --link PATH                 make PATH a symlink to the device (moved to the new one after a hang-up)\n"
-         "  --fault MODE                none|silent|nul|stray|late|bit7|lower|hangup (default none)\n"
+         "  --fault MODE                none (default), silent (no reply), nul (a NUL before the reply),\n"
+         "                              stray (stray bytes before the reply), late (replies after --delay-ms),\n"
+         "                              bit7 (bit 7 set on every reply byte), lower (lower-case digits),\n"
+         "                              hangup (closes the line once instead of replying, then opens a new\n"
+         "                              one: its path is printed as a new line and --link moves to it)\n"
          "  --fault-after N             frames answered normally before the fault starts (default 0)\n"
          "  --delay-ms MS               delay of the late replies (default 1000)\n"
          "Ends on SIGTERM or SIGINT.\n";

@@ -1,6 +1,8 @@
 // QSerialPort behind the link's serial-port interface: exclusive open, line settings, bounded reads and writes.
 #include "instrument/qt_serial_port.h"
 
+#include <poll.h>
+
 #include <QDeadlineTimer>
 #include <QString>
 #include <algorithm>
@@ -79,5 +81,10 @@ std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t size, int timeo
 }
 
 void QtSerialPort::CloseIfGone() {
-  if (port_.error() == QSerialPort::ResourceError) Close();
+  const QSerialPort::SerialPortError error = port_.error();
+  if (error == QSerialPort::ResourceError) return Close();
+  if (error != QSerialPort::ReadError && error != QSerialPort::WriteError) return;
+  // A hung-up terminal reads as end of file, which QSerialPort reports as a plain read error: ask the device.
+  pollfd state{static_cast<int>(port_.handle()), 0, 0};
+  if (poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) Close();
 }

@@ -24,7 +24,7 @@ class QtSerialPort : public SerialPort {
 
  private:
   // A device that went away (unplugged, or the other end of a pseudo-terminal hung up) is closed, so the link
-  // sees no connection instead of failing reads.
+  // sees no connection, as after a failed open, instead of reads that fail at once for ever.
   void CloseIfGone();
 
   QSerialPort port_;
