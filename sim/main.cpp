@@ -64,11 +64,10 @@ class Simulator {
     }
     const sigset_t waitMask = InstallStopSignals();
     OpenLine();
-    while (!stopRequested) {
-      if (!WaitAndServe(waitMask)) return 1;
-    }
+    bool healthy = true;
+    while (healthy && !stopRequested) healthy = WaitAndServe(waitMask);
     CloseLine();
-    return 0;
+    return healthy ? 0 : 1;
   }
 
  private:
