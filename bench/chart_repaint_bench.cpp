@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     constexpr int kRedraws = 20;
     start = Clock::now();
     for (int i = 0; i < kRedraws; ++i) {
-      model.SetTitleForName(i % 2 ? "a" : "b");
+      model.SetTitleFromName(i % 2 ? "a" : "b");
       chart->Refresh();
       window.repaint();
     }

@@ -42,7 +42,7 @@ void ChartModel::SetAxisMaximum(ChartAxisId axis, double value) {
   if (MutableAxis(axis).SetMaximum(value)) ++viewRevision_;
 }
 
-void ChartModel::SetTitleForName(const std::string& name) {
+void ChartModel::SetTitleFromName(const std::string& name) {
   std::string line = std::string(16, ' ') + name;
   if (line == titleLine0_) return;
   titleLine0_ = std::move(line);

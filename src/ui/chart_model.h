@@ -63,7 +63,7 @@ class ChartModel {
   void SetAxisMaximum(ChartAxisId axis, double value);
 
   // The title rule: sixteen spaces and the measurement name's whole text.
-  void SetTitleForName(const std::string& name);
+  void SetTitleFromName(const std::string& name);
 
   // Bumped when an axis range or the title changes: everything on screen must be drawn again.
   std::uint64_t ViewRevision() const { return viewRevision_; }

@@ -104,7 +104,7 @@ void ChartView::Configure() {
     axis->setTickLabels(false);
     axis->grid()->setVisible(false);
   }
-  // The right margin leaves room for half the label at the axis maximum (SettleLayout).
+  // The left and right margins leave room for half of each end label of the frequency axis (SettleLayout).
   axisRect()->setAutoMargins(QCP::msLeft | QCP::msTop | QCP::msBottom);
 
   // The curve goes over the axis layer so that a segment drawn later lands on the same pixels as a full redraw.

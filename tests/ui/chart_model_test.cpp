@@ -95,7 +95,7 @@ TEST(ChartModel, PointsKeepAscendingFrequencyAndEqualOnesTheirArrivalOrder) {
 
 TEST(ChartModel, ClearPlotEmptiesTheSeriesOnly) {
   ChartModel chart;
-  chart.SetTitleForName("Test");
+  chart.SetTitleFromName("Test");
   chart.SetAxisMinimum(ChartAxisId::LeftAxis, -90);
   chart.AddPoint(1, -10);
   chart.AddPoint(2, -20);
@@ -119,11 +119,11 @@ TEST(ChartModel, TitleIsSixteenSpacesAndTheWholeName) {
   for (const auto& row : rows) {
     ChartModel chart;
     const auto revision = chart.ViewRevision();
-    chart.SetTitleForName(row.name);
+    chart.SetTitleFromName(row.name);
     EXPECT_EQ(chart.TitleLine0(), row.line) << row.name;
     EXPECT_NE(chart.ViewRevision(), revision);
     const auto again = chart.ViewRevision();
-    chart.SetTitleForName(row.name);
+    chart.SetTitleFromName(row.name);
     EXPECT_EQ(chart.ViewRevision(), again) << "the same title needs no redraw";
   }
 }

@@ -32,7 +32,7 @@ void SaveArtefact(const QImage& image, const QString& name) {
 
 TEST(ChartView, CurveIsGreenAndClippedToThePlotArea) {
   ChartModel model = ModelWithAxes(10, 20, -80, 0);
-  model.SetTitleForName("Test");
+  model.SetTitleFromName("Test");
   // Inside, then out below, above, beyond both ends and far away: every border is crossed.
   for (const auto& [f, level] : std::vector<std::pair<double, double>>{
            {5, -40}, {11, -40}, {12, -20}, {13, -150}, {14, 30}, {15, -60}, {16, -30}, {17, 1e12}, {18, -50}, {25, -45}})
@@ -75,7 +75,7 @@ TEST(ChartView, TitleNameStartsAfterItsLeadingSpacesInCharacterCells) {
   } rows[] = {{"Test", 16}, {"", 14}, {"W", 16}};
   for (const auto& row : rows) {
     ChartModel model;
-    if (!row.name.empty()) model.SetTitleForName(row.name);
+    if (!row.name.empty()) model.SetTitleFromName(row.name);
     ChartView view(model);
     view.resize(kSmallestChart);
     ShowExposed(view);
@@ -137,6 +137,15 @@ TEST(ChartView, LabelsCarryTheLocalesSeparators) {
     for (const QVector<QString>& labels : {bottom, view.yAxis->tickVectorLabels()})
       for (const QString& label : labels) EXPECT_TRUE(row.number.match(label).hasMatch()) << label.toStdString();
   }
+}
+
+TEST(ChartView, AnAxisWithEqualBoundsShowsItsValue) {
+  ChartModel model = ModelWithAxes(10.7, 10.7, -90, 5);
+  ChartView view(model);
+  view.resize(kSmallestChart);
+  ShowExposed(view);
+  Rendered(view);
+  EXPECT_EQ(view.xAxis->tickVectorLabels(), QVector<QString>{"10.7"});
 }
 
 // Where QCustomPlot puts a tick label: centred under its tick below the plot, or right-aligned left of it.

@@ -64,7 +64,7 @@ PdfSummary Summarise(const QString& path) {
 class PrintChartTest : public ::testing::Test {
  protected:
   PrintChartTest() : model_(ModelWithAxes(10, 20, -90, 5)), view_(model_) {
-    model_.SetTitleForName("Test");
+    model_.SetTitleFromName("Test");
     for (int i = 0; i <= 100; ++i) model_.AddPoint(10 + i * 0.1, -40 + (i % 20));
     view_.resize(706, 500);
   }
