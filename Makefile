@@ -18,3 +18,11 @@ test-sanitize: deps
 
 demo: build
 	bash scripts/demo.sh
+
+# Every fuzz target for FUZZ_SECONDS each (libFuzzer needs clang and its runtime, installed here, not for make test).
+FUZZ_SECONDS ?= 60
+fuzz:
+	@QUENRIK_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/install-deps.sh
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	bash tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
