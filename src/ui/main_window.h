@@ -18,7 +18,7 @@
 class ChartView;
 class PrinterFactory;
 class QAction;
-class QCPGraph;
+class ChartSeries;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -99,7 +99,7 @@ class TForm1 : public QMainWindow, public SweepView {
 
   // Components, in declaration order.
   ChartView* Chart1;
-  QCPGraph* Series1;
+  ChartSeries* Series1;
   QWidget* Panel1;
   QStatusBar* StatusBar1;
   QWidget* Panel3;
