@@ -26,5 +26,13 @@ mindb=-90
 maxdb=5
 INI
 
-echo "Simulated instrument on $(head -n1 "$work/sim.out"); two sweeps of 10.5 to 10.9 MHz:"
-"$bin/quenrik-sweep" --sweeps 2
+# The settings above use a full stop, so the program reads them with one whatever the user's locale.
+export LC_NUMERIC=C.UTF-8
+echo "Simulated instrument on $(head -n1 "$work/sim.out")."
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Starting the window: press Start to sweep 10.5 to 10.9 MHz, Stop to end, File > Quit to leave."
+  "$bin/quenrik"
+else
+  echo "No display here, so the console front end runs instead: two sweeps of 10.5 to 10.9 MHz."
+  "$bin/quenrik-sweep" --sweeps 2
+fi

@@ -52,6 +52,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int le
   auto* label = new QLabel(caption, parent);
   label->setObjectName(name);
   label->setGeometry(left, top, width, 13);
+  // Sized to its caption, as an auto-sized label is: the fallback font may be wider than the original one.
+  label->adjustSize();
+  label->move(left, top);
   return label;
 }
 
@@ -283,7 +286,9 @@ MessageResult TForm1::ShowMessageBox(const std::string& text, const std::string&
 
 void TForm1::ProcessPendingEvents() {
   QApplication::processEvents(QEventLoop::AllEvents);
-  RepaintNow();
+  // Paints at once everything invalid, as a repaint of the whole window would show it, but without redrawing
+  // and sending to the display the parts that did not change: per point at the wire rate that matters.
+  QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 void TForm1::RepaintNow() { repaint(); }
