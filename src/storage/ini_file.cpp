@@ -128,7 +128,11 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   while (start < content.size()) {
     const std::size_t lf = content.find('\n', start);
     if (lf == std::string::npos) {
-      lines_.push_back({content.substr(start), ""});
+      // A CR that ends the file is a line end whose LF is missing: kept, but not part of the last value.
+      std::string text = content.substr(start);
+      const bool cr = text.back() == '\r';
+      if (cr) text.pop_back();
+      lines_.push_back({std::move(text), cr ? "\r" : ""});
       break;
     }
     const bool crlf = lf > start && content[lf - 1] == '\r';
@@ -160,7 +164,9 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 void IniFile::InsertLine(std::size_t index, std::string text) {
+  // A last line gets its line end before another follows it; a lone CR becomes CRLF.
   if (index > 0 && lines_[index - 1].end.empty()) lines_[index - 1].end = newline_;
+  if (index > 0 && lines_[index - 1].end == "\r") lines_[index - 1].end = "\r\n";
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), Line{std::move(text), newline_});
 }
 

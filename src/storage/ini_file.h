@@ -53,7 +53,7 @@ class IniFile {
  private:
   struct Line {
     std::string text;
-    std::string end;  // "\n", "\r\n", or empty for a last line without a line end
+    std::string end;  // "\n", "\r\n", or for a last line without LF "\r" or nothing
   };
 
   std::ptrdiff_t FindKey(std::string_view section, std::string_view key) const;

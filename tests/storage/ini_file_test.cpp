@@ -166,6 +166,17 @@ TEST_F(IniFileTest, MissingKeysAndSectionsAreAdded) {
   }
 }
 
+TEST_F(IniFileTest, ACrEndingTheFileIsALineEndNotPartOfTheValue) {
+  // Found by fuzzing: the value read "2\r" until a key was added after it, and "2" once the file was saved.
+  IniFile file = FromText("[Range]\nfmax=2\r");
+  EXPECT_EQ(file.ReadString("Range", "fmax", ""), "2");
+  EXPECT_EQ(file.Text(), "[Range]\nfmax=2\r");
+  file.WriteString("Settings", "port", "COM1");
+  EXPECT_EQ(file.Text(), "[Range]\nfmax=2\r\n\n[Settings]\nport=COM1\n");  // the CR gets its LF
+  file.Save();
+  EXPECT_EQ(IniFile(path_).ReadString("Range", "fmax", ""), "2");
+}
+
 TEST_F(IniFileTest, ALineBreakInAValueCannotAddLines) {
   IniFile file(path_);
   file.WriteString("Settings", "title", "a\r\n[Range]\nfmin=1e400");
