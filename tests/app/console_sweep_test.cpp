@@ -49,8 +49,10 @@ TEST_P(ConsoleWorkedCounts, SendsThePointsOfOneSweep) {
   const SentRow& row = GetParam();
   SimulatorProcess sim({"--model", "flat"});
   Console console;
+  // The 14,901-point row takes about a minute in a sanitizer build.
   const ProcessResult result = console.Run(
-      {"--port", sim.Device(), "--fmin", row.fmin, "--fmax", row.fmax, "--fstep", row.fstep, "--timeout", "2000"});
+      {"--port", sim.Device(), "--fmin", row.fmin, "--fmax", row.fmax, "--fstep", row.fstep, "--timeout", "2000"},
+      std::chrono::seconds(180));
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(Lines(result.out).size(), row.points);
   const std::vector<std::string> frames = sim.LoggedFrames();
