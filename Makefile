@@ -1,5 +1,5 @@
 # The two commands of the README (make demo, make test) and their helpers; each installs what is missing first.
-.PHONY: deps build test test-sanitize demo bench fuzz
+.PHONY: deps build test test-sanitize demo bench fuzz soak
 
 deps:
 	@bash scripts/install-deps.sh
@@ -26,3 +26,8 @@ fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	bash tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# The soak run: SOAK_SWEEPS sweeps of 202 points through the console front end against the simulator.
+SOAK_SWEEPS ?= 1000
+soak: build
+	python3 bench/soak.py --bin build/bin --sweeps $(SOAK_SWEEPS)
