@@ -1,6 +1,7 @@
 // quenrik-sweep against quenrik-sim over a pseudo-terminal: the frames sent, the lines printed, the exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -127,4 +128,24 @@ TEST(Console, SilentInstrumentEndsTheStoppedSweepAfterItsTimedOutPoint) {
   // Stop is pressed during the first sweep; its first point timed out, so the sweep ends there, not 202 boxes later.
   EXPECT_EQ(Lines(result.err), (std::vector<std::string>{"Time out"}));
   EXPECT_EQ(Lines(result.out), (std::vector<std::string>{"     10.600	-107.9"}));
+}
+
+TEST(Console, SaveThenLoadPrintsTheMeasuredSweep) {
+  SimulatorProcess sim({"--model", "flat", "--level", "-12.2"});
+  Console console;
+  const std::string file = console.config.Path() + "/run.dbf";
+  const ProcessResult saved = console.Run({"--port", sim.Device(), "--fmin", "10.695", "--fmax", "10.705", "--fstep",
+                                           "0.1", "--save", file, "--timeout", "2000"});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(std::filesystem::file_size(file), 97u + 2 * 25u);
+
+  const ProcessResult loaded = console.Run({"--load", file});
+  ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+  // The measured frequencies come back, the last one where it was measured; levels in whole dB.
+  EXPECT_EQ(Lines(loaded.out),
+            (std::vector<std::string>{"fmin=10.695", "fmax=10.705", "     10.695\t-12.0", "     10.705\t-12.0"}));
+
+  const ProcessResult missing = console.Run({"--load", console.config.Path() + "/none.dbf"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "File does not exist\n");
 }
