@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double value = std::round(level / 0.061 + 1769);
     FUZZ_REQUIRE(numeric_rules::LevelFromValue(static_cast<std::int64_t>(value)) == level);
     FUZZ_REQUIRE(view.messages.size() == messagesBefore + (state.TimedOut ? 1 : 0));
-    if (state.TimedOut) FUZZ_REQUIRE(view.messages.back() == (std::pair<std::string, std::string>{"Time out", "ERROR"}));
+    const std::pair<std::string, std::string> timeOut{"Time out", "ERROR"};
+    if (state.TimedOut) FUZZ_REQUIRE(view.messages.back() == timeOut);
     if (port.open) {
       FUZZ_REQUIRE(port.reads.size() >= readsBefore + 2);
       for (std::size_t r = readsBefore; r < port.reads.size(); ++r) {

@@ -107,8 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ConsoleSaveFault,
     ::testing::Values(SaveFault{"folder missing", "missing/new.dbf", false, fs::perms(0755), {},
                                 "no file can be created in its folder"},
-                      SaveFault{"folder read-only", "measurements/earlier.dbf", true, fs::perms(0555), BoundByPermissions,
-                                "no file can be created in its folder"},
+                      SaveFault{"folder read-only", "measurements/earlier.dbf", true, fs::perms(0555),
+                                BoundByPermissions, "no file can be created in its folder"},
                       SaveFault{"disk full", "measurements/earlier.dbf", true, fs::perms(0755), LimitFileSize,
                                 "writing the file failed (is the disk full?)"}),
     [](const ::testing::TestParamInfo<SaveFault>& info) {

@@ -2,8 +2,6 @@
 // port a row. Each row says what the user sees, and checks it, that Ctrl-C stops the run (a second one ends it at
 // once) and that the program never goes longer without a line than the read time-out allows.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -214,7 +212,8 @@ std::string Timeline(const ConsoleSession& console) {
   events.emplace_back(console.Ended(), "exit");
   std::sort(events.begin(), events.end());
   std::string text;
-  for (const auto& [at, what] : events) text += std::to_string(Elapsed(console.Started(), at).count()) + " ms " + what + "\n";
+  for (const auto& [at, what] : events)
+    text += std::to_string(Elapsed(console.Started(), at).count()) + " ms " + what + "\n";
   return text;
 }
 
