@@ -1,6 +1,7 @@
 // quenrik-sim: the sweep instrument on a pseudo-terminal, answering every set-frequency frame with a level reply.
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,6 +63,8 @@ class Simulator {
         return 1;
       }
     }
+    // The kernel's default timer slack (50 us) would make every paced byte late by up to that much.
+    if (options_.baud > 0) prctl(PR_SET_TIMERSLACK, 1UL);
     const sigset_t waitMask = InstallStopSignals();
     OpenLine();
     bool healthy = true;
@@ -112,6 +115,8 @@ class Simulator {
     std::uint8_t buffer[256];
     const ssize_t count = read(line_->MasterFd(), buffer, sizeof buffer);
     if (count <= 0) return;
+    // On a paced line a frame is answered once its last byte has crossed the line, not when the client wrote it.
+    const auto received = schedule_.Received(static_cast<std::size_t>(count), sim::ReplySchedule::Clock::now());
     for (const sim::Answer& answer : engine_.Feed({buffer, static_cast<std::size_t>(count)})) {
       if (log_.is_open()) log_ << answer.frame.text << std::endl;
       if (answer.reply.hangUp) {
@@ -120,7 +125,7 @@ class Simulator {
         OpenLine();
         return;
       }
-      schedule_.Add(answer.reply.bytes, answer.reply.delayMs, sim::ReplySchedule::Clock::now());
+      schedule_.Add(answer.reply.bytes, answer.reply.delayMs, received);
     }
   }
 

@@ -10,6 +10,11 @@ ReplySchedule::ReplySchedule(int baud)
     : byteTime_(baud > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::microseconds(10'000'000) / baud)
                          : Clock::duration::zero()) {}
 
+ReplySchedule::Clock::time_point ReplySchedule::Received(std::size_t count, Clock::time_point now) {
+  lastReceived_ = std::max(now, lastReceived_) + byteTime_ * static_cast<Clock::rep>(count);
+  return lastReceived_;
+}
+
 void ReplySchedule::Add(const std::vector<std::uint8_t>& bytes, int delayMs, Clock::time_point now) {
   const Clock::time_point start = now + std::chrono::milliseconds(delayMs);
   for (const std::uint8_t byte : bytes) {
@@ -32,7 +37,10 @@ void ReplySchedule::Drop(std::size_t count) {
   queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(std::min(count, queue_.size())));
 }
 
-void ReplySchedule::Clear() { queue_.clear(); }
+void ReplySchedule::Clear() {
+  queue_.clear();
+  lastReceived_ = {};
+}
 
 std::optional<ReplySchedule::Clock::time_point> ReplySchedule::NextDue() const {
   if (queue_.empty()) return std::nullopt;

@@ -1,4 +1,5 @@
-// When each reply byte leaves the simulator: after the reply's delay, one byte per ten bit times on a paced line.
+// When each reply byte leaves the simulator: after the reply's delay, one byte per ten bit times on a paced line,
+// and when a received frame has come in over such a line.
 #pragma once
 
 #include <chrono>
@@ -16,6 +17,9 @@ class ReplySchedule {
   // Baud 0 sends every byte as soon as it is due.
   explicit ReplySchedule(int baud);
 
+  // When the last of `count` bytes read at `now` has come in over the line: received bytes cross it one after
+  // the other, behind those read before; at once on an unpaced line. A frame is answered from then on.
+  Clock::time_point Received(std::size_t count, Clock::time_point now);
   // Queues `bytes` to start after `delayMs`, behind everything queued before.
   void Add(const std::vector<std::uint8_t>& bytes, int delayMs, Clock::time_point now);
   // The bytes due by `now`, oldest first; they stay queued until Drop.
@@ -33,6 +37,7 @@ class ReplySchedule {
   Clock::duration byteTime_;
   std::deque<Entry> queue_;
   Clock::time_point lastDue_{};
+  Clock::time_point lastReceived_{};
 };
 
 }  // namespace sim

@@ -13,7 +13,7 @@ namespace sim {
 struct SimOptions {
   ModelSettings model;
   FaultSettings fault;
-  int baud = 0;           // 0: replies go out at once; otherwise paced at ten bit times per byte
+  int baud = 0;           // 0: unpaced; otherwise frames come in and replies go out at ten bit times per byte
   std::string logPath;    // empty: no log
   std::string linkPath;   // empty: no symlink
   bool help = false;

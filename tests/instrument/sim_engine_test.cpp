@@ -201,6 +201,21 @@ TEST(ReplySchedule, PacedBytesTakeTenBitTimesEachAndQueueBehindEarlierOnes) {
   EXPECT_THAT(schedule.Due(now + std::chrono::milliseconds(40)), ElementsAre(1, 2, 3, 4));
 }
 
+TEST(ReplySchedule, PacedFramesHaveComeInOnceTheirLastByteHasCrossedTheLine) {
+  using std::chrono::milliseconds;
+  sim::ReplySchedule schedule(1000);  // 10 ms per byte
+  const auto now = sim::ReplySchedule::Clock::now();
+  EXPECT_EQ(schedule.Received(14, now), now + milliseconds(140));
+  // Bytes read while earlier ones are still on the line come in behind them; after a pause the line is free.
+  EXPECT_EQ(schedule.Received(2, now + milliseconds(50)), now + milliseconds(160));
+  EXPECT_EQ(schedule.Received(1, now + milliseconds(1000)), now + milliseconds(1010));
+  // The reply to a frame starts once the frame is in.
+  schedule.Add({1}, 0, now + milliseconds(1010));
+  EXPECT_EQ(*schedule.NextDue(), now + milliseconds(1020));
+  sim::ReplySchedule unpaced(0);
+  EXPECT_EQ(unpaced.Received(14, now), now);
+}
+
 TEST(SimOptions, DefaultsAreTheNoisyBandpassOnAnUnpacedLine) {
   const sim::ParsedOptions parsed = sim::ParseSimOptions({});
   ASSERT_TRUE(parsed.options);
