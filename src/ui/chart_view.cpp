@@ -1,4 +1,4 @@
-// The chart's configuration, its layout passes, and the full and incremental drawing of the kept picture.
+// The chart's configuration, its layout passes, and the full, curve-only and incremental drawing of the kept picture.
 #include "ui/chart_view.h"
 
 #include <QFontDatabase>
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "ui/chart_series.h"
 #include "ui/chart_ticker.h"
@@ -146,23 +147,50 @@ void ChartView::SettleLayout() {
 
 bool ChartView::NeedsFullRender() const {
   const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
-  return frameStale_ || frame_.size() != pixels || model_.ViewRevision() != drawnViewRevision_ ||
-         model_.PointsRevision() != drawnPointsRevision_ || model_.Points().size() < drawnPoints_;
+  return frameStale_ || frame_.size() != pixels || model_.ViewRevision() != drawnViewRevision_;
 }
 
+// The points drawn lost their place (a clear, an insertion): the curve is drawn anew over the unchanged rest.
+bool ChartView::NeedsCurveRedraw() const {
+  return model_.PointsRevision() != drawnPointsRevision_ || model_.Points().size() < drawnPoints_;
+}
+
+// Everything but the curve goes into the background first: the curve is drawn last, over the axes, so the curve
+// drawn on top of that picture gives the same pixels as QCustomPlot drawing all of it.
 void ChartView::RenderFrame() {
   const qreal ratio = devicePixelRatioF();
   const QSize pixels = (QSizeF(size()) * ratio).toSize();
-  if (frame_.size() != pixels) frame_ = QImage(pixels, QImage::Format_RGB32);
-  frame_.setDevicePixelRatio(ratio);
+  if (background_.size() != pixels) background_ = QImage(pixels, QImage::Format_RGB32);
+  background_.setDevicePixelRatio(ratio);
   SyncFromModel();
   setViewport(rect());
   SettleLayout();
-  QCPPainter painter(&frame_);
+  series_->setVisible(false);
+  QCPPainter painter(&background_);
   toPainter(&painter, width(), height());
   painter.end();
+  series_->setVisible(true);
+  if (frame_.size() != pixels) frame_ = QImage(pixels, QImage::Format_RGB32);
+  frame_.setDevicePixelRatio(ratio);
+  std::memcpy(frame_.bits(), background_.constBits(), static_cast<std::size_t>(background_.sizeInBytes()));
+  curveBounds_ = QRect();
   frameStale_ = false;
   drawnViewRevision_ = model_.ViewRevision();
+  drawnPoints_ = 0;
+  RedrawCurve();
+}
+
+void ChartView::RedrawCurve() {
+  QCPPainter painter(&frame_);
+  if (!curveBounds_.isEmpty()) {
+    const qreal ratio = frame_.devicePixelRatio();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRectF(curveBounds_), background_,
+                      QRectF(QPointF(curveBounds_.topLeft()) * ratio, QSizeF(curveBounds_.size()) * ratio));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  series_->DrawSegments(&painter, 1, model_.Points().size());
+  curveBounds_ = series_->SegmentsBounds(1, model_.Points().size());
   drawnPointsRevision_ = model_.PointsRevision();
   drawnPoints_ = model_.Points().size();
 }
@@ -170,19 +198,34 @@ void ChartView::RenderFrame() {
 void ChartView::DrawNewSegments() {
   QCPPainter painter(&frame_);
   series_->DrawSegments(&painter, drawnPoints_, model_.Points().size());
+  curveBounds_ |= series_->SegmentsBounds(drawnPoints_, model_.Points().size());
   drawnPoints_ = model_.Points().size();
 }
 
+// Each call asks only for what changed since the call before, so a run of AddPoint calls between two paints (a
+// load) costs as many segments as it adds.
 void ChartView::Refresh() {
+  const std::size_t points = model_.Points().size();
+  const bool asked = requestedRevision_ == model_.PointsRevision();
   if (NeedsFullRender()) {
     update();
-    return;
+  } else if (NeedsCurveRedraw() && !asked) {
+    // The old curve goes; a new one of more than a point may lie anywhere in the plot area.
+    update(points < 2 ? curveBounds_ : curveBounds_ | PlotArea());
+  } else {
+    std::size_t from = NeedsCurveRedraw() ? 0 : drawnPoints_;
+    if (asked) from = std::max(from, requestedPoints_);
+    // One growing rectangle: thousands of small ones would make every further update dearer.
+    if (points > from) update(requestedBounds_ |= series_->SegmentsBounds(from, points));
   }
-  if (model_.Points().size() > drawnPoints_) update(series_->SegmentsBounds(drawnPoints_, model_.Points().size()));
+  requestedRevision_ = model_.PointsRevision();
+  requestedPoints_ = points;
 }
 
 void ChartView::paintEvent(QPaintEvent* event) {
+  requestedBounds_ = QRect();
   if (NeedsFullRender()) RenderFrame();
+  else if (NeedsCurveRedraw()) RedrawCurve();
   else if (model_.Points().size() > drawnPoints_) DrawNewSegments();
   QPainter painter(this);
   const QRect area = event->rect();

@@ -1,5 +1,6 @@
 // The chart widget: draws the chart model with QCustomPlot and keeps the finished picture, so a new point at the
-// end of the curve costs one segment, not a redraw of the whole chart.
+// end of the curve costs one segment, not a redraw of the whole chart; and the picture without the curve, so a
+// cleared or reordered curve costs the curve alone.
 #pragma once
 
 #include <QImage>
@@ -24,7 +25,8 @@ class ChartView : public QCustomPlot {
   ~ChartView() override;
 
   // Schedules a repaint of what the model changed since the last paint: the new segments after appends at the end,
-  // the whole chart after anything else. repaint() afterwards paints at once.
+  // the old and the new curve after a clear or an insertion, the whole chart after a change of axes, title or size.
+  // repaint() afterwards paints at once.
   void Refresh();
 
   // Prints the chart on one landscape page of the default printer of printers (the system's when null).
@@ -48,17 +50,26 @@ class ChartView : public QCustomPlot {
   void SyncFromModel();
   void SettleLayout();
   bool NeedsFullRender() const;
+  bool NeedsCurveRedraw() const;
   void RenderFrame();
+  void RedrawCurve();
   void DrawNewSegments();
 
   const ChartModel& model_;
   ChartSeries* series_ = nullptr;
   QCPTextElement* title_ = nullptr;
   std::unique_ptr<PrinterFactory> systemPrinters_;
-  // The picture as last drawn, and what of the model it shows.
+  // The picture as last drawn, and what of the model it shows; the same picture without the curve, and where the
+  // two differ.
   QImage frame_;
+  QImage background_;
+  QRect curveBounds_;
   bool frameStale_ = true;
   std::uint64_t drawnViewRevision_ = 0;
   std::uint64_t drawnPointsRevision_ = 0;
   std::size_t drawnPoints_ = 0;
+  // What the repaints asked for since the last paint already cover.
+  std::uint64_t requestedRevision_ = 0;
+  std::size_t requestedPoints_ = 0;
+  QRect requestedBounds_;
 };

@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -263,6 +264,50 @@ TEST(ChartView, NewPointsDrawnOneByOneLookLikeAFullRedraw) {
   model.ClearPlot();
   addOneByOne(0, 30);
   expectLikeFreshChart("an axis change and a clear");
+}
+
+// The window system's copy is painted only where Refresh asked for a repaint: after a clear, an insertion or new
+// points it must still show what a chart drawn from nothing shows.
+TEST(ChartView, ScreenAfterClearsAndInsertionsShowsWhatAFullRedrawShows) {
+  ChartModel model = ModelWithAxes(0, 100, -90, 5);
+  ChartView view(model);
+  view.resize(kSmallestChart);
+  ShowExposed(view);
+  const auto level = [](int i) { return -45 + 40 * std::sin(i * 0.3); };
+  const auto add = [&](int from, int to, double shift) {
+    for (int i = from; i < to; ++i) {
+      model.AddPoint(i * 1.5, level(i) + shift);
+      view.Refresh();
+      QApplication::processEvents();
+    }
+  };
+  const auto expectScreenLikeFreshChart = [&](const char* after) {
+    view.Refresh();
+    QApplication::processEvents();
+    const QImage screen =
+        view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    ChartView fresh(model);
+    fresh.resize(view.size());
+    ShowExposed(fresh);
+    EXPECT_EQ(screen, Rendered(fresh)) << "after " << after;
+  };
+
+  add(0, 66, 0);
+  model.ClearPlot();
+  expectScreenLikeFreshChart("a clear of a curve across the plot");
+  add(0, 2, 20);
+  expectScreenLikeFreshChart("a clear and two points");
+  model.ClearPlot();
+  view.Refresh();
+  for (const double f : {15.0, 18.0}) {
+    model.AddPoint(f, -80);
+    view.Refresh();
+  }
+  expectScreenLikeFreshChart("a clear and two points elsewhere before the next paint");
+  add(12, 40, 0);
+  model.AddPoint(20.2, 0);
+  add(40, 45, 0);
+  expectScreenLikeFreshChart("an insertion between appends");
 }
 
 }  // namespace
