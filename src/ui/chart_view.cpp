@@ -2,6 +2,7 @@
 #include "ui/chart_view.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPaintEvent>
 
@@ -25,9 +26,17 @@ constexpr int kLabelEndPadding = 4;  // pixels between an end label and the widg
 // QCustomPlot takes ranges inside +-1e250 only.
 constexpr double kLargestShownBound = 1e249;
 
+// Fixedsys where installed; else the system's fixed font, unless fontconfig hands out a face that is not really
+// fixed-pitch (seen with Noto Sans Mono), when the first installed fixed-pitch family takes its place.
 QFont TitleFont() {
   QFont font = QFontDatabase::hasFamily("Fixedsys") ? QFont("Fixedsys")
                                                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!QFontInfo(font).fixedPitch()) {
+    const QStringList families = QFontDatabase::families();
+    const auto fixed = std::find_if(families.begin(), families.end(),
+                                    [](const QString& family) { return QFontDatabase::isFixedPitch(family); });
+    if (fixed != families.end()) font = QFont(*fixed);
+  }
   font.setStyleHint(QFont::Monospace);
   font.setFixedPitch(true);
   font.setPixelSize(kTitlePixelSize);
