@@ -27,6 +27,14 @@ fuzz:
 	cmake --build --preset fuzz
 	bash tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
+# Every benchmark in the Release bench build: the chart, the window per point, start-up and the sweeps at the wire
+# rate (about eight minutes; BENCH_QUICK=1 sweeps only 2, 202 and 2,001 points, about a minute).
+BENCH_QUICK ?=
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench --target benchmarks
+	bash bench/run.sh build-bench $(if $(BENCH_QUICK),--quick)
+
 # The soak run: SOAK_SWEEPS sweeps of 202 points through the console front end against the simulator.
 SOAK_SWEEPS ?= 1000
 soak: build
