@@ -199,7 +199,8 @@ void ChartView::RedrawCurve() {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
   series_->DrawSegments(&painter, 1, model_.Points().size());
-  curveBounds_ = series_->SegmentsBounds(1, model_.Points().size());
+  // A whole curve is taken to cover the plot area: working out its bounds would cost as much as drawing it.
+  curveBounds_ = model_.Points().size() < 2 ? QRect() : PlotArea();
   drawnPointsRevision_ = model_.PointsRevision();
   drawnPoints_ = model_.Points().size();
 }

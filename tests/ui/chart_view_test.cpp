@@ -308,6 +308,8 @@ TEST(ChartView, ScreenAfterClearsAndInsertionsShowsWhatAFullRedrawShows) {
   model.AddPoint(20.2, 0);
   add(40, 45, 0);
   expectScreenLikeFreshChart("an insertion between appends");
+  model.ClearPlot();
+  expectScreenLikeFreshChart("a clear of a curve drawn anew");
 }
 
 }  // namespace
