@@ -189,6 +189,17 @@ void PrintRow(const char* front, const SweepSize& size, int sweeps, const Result
   }
   if (!result.ok || measured != expected) std::printf("  (%zu of %zu points)", measured, expected);
   std::printf("\n");
+  // Whether the cost grows with the points already shown: the own time's median in each tenth of one long sweep.
+  const std::vector<double> gaps = bench::TurnaroundMicroseconds(result.timeline);
+  if (sweeps == 1 && gaps.size() >= 2000) {
+    std::printf("%41s own med by tenth of the sweep:", "");
+    for (std::size_t tenth = 0; tenth < 10; ++tenth) {
+      const auto from = gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() * tenth / 10);
+      const auto to = gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() * (tenth + 1) / 10);
+      std::printf(" %.0f", bench::Summarise(std::vector<double>(from, to)).median);
+    }
+    std::printf("\n");
+  }
   std::fflush(stdout);
 }
 
